@@ -31,12 +31,18 @@ Response Probe::Handle(const uint8_t* m, size_t n) {
         // A new hello starts a new conversation: forget the resend cache.
         if (n == 3 && m[1] == 0x01 && m[2] == 0x01) {
             cachedRequest_.clear();
+            Record({EventKind::Hello, 0, 0, 0, false, false, {m, m + n}});
             out.reply = {0x00, 0x01, 0x01};
         } else if (n == 7 && m[1] == 0x05 && m[2] == 0x03) {
             const uint32_t asked = Be32(m + 3);
             out.newSpeed = answerSpeed_ ? answerSpeed_ : asked;
             out.reply = {0x00, 0x05, 0x03};
             PutBe32(out.reply, out.newSpeed);
+            const int delta = faults_.setBaudLengthDelta;
+            if (delta > 0) out.reply.insert(out.reply.end(), size_t(delta), 0);
+            if (delta < 0) out.reply.resize(out.reply.size() - std::min(size_t(-delta), size_t(6)));
+            if (out.reply.size() != 7) out.newSpeed = 0;
+            Record({EventKind::SetBaud, 0, asked, out.newSpeed, false, false, {m, m + n}});
         }
         return out;
     }

@@ -31,6 +31,7 @@ struct DeviceFaults {
     std::optional<uint32_t> failEraseSector;  // erase of the sector holding it reports 1
     std::optional<uint32_t> failProgramAt;    // programming that touches it reports 1
     std::map<uint8_t, ReplyShape> shapes;     // by command letter
+    int setBaudLengthDelta = 0;               // speed-change answers this much longer
 };
 
 // Flash times, applied only with timing emulation.
@@ -41,7 +42,7 @@ struct FlashTiming {
     uint32_t programUsPerByte = 2;
 };
 
-enum class EventKind { Request, Reply, Erase, Program, Start };
+enum class EventKind { Hello, SetBaud, Request, Reply, Erase, Program, Start };
 
 struct Event {
     EventKind kind;

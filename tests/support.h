@@ -2,7 +2,11 @@
 // a thread, and a status line that keeps what it was told.
 #pragma once
 
+#include <functional>
 #include <memory>
+#include <mutex>
+#include <thread>
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -48,5 +52,31 @@ private:
 };
 
 std::vector<uint8_t> ReadFileBytes(const std::string& path);
+
+using Message = std::vector<uint8_t>;
+
+// The reply message to request with the given body: the request's sequence bits and the
+// body's length in the header.
+Message ReplyTo(const Message& request, const Message& body);
+bool IsHello(const Message& m);
+
+// A UDP peer on port 2001 whose answers a test scripts exactly: for every datagram it
+// receives, the script returns the datagrams to send back.
+class ScriptedUdpPeer {
+public:
+    using Script = std::function<std::vector<Message>(const Message& received)>;
+    ScriptedUdpPeer(const std::string& address, Script script);
+    ~ScriptedUdpPeer();
+    std::vector<Message> Received();      // everything but hellos, in order
+    int Requests();                       // how many of those there were
+
+private:
+    int fd_ = -1;
+    Script script_;
+    std::atomic<bool> stop_{false};
+    std::mutex mutex_;
+    std::vector<Message> received_;
+    std::thread thread_;
+};
 
 }  // namespace test
