@@ -65,4 +65,20 @@ std::string SRecordFile(const std::vector<uint8_t>& data, uint32_t address, char
     return out;
 }
 
+std::string PadToSize(const std::string& text, size_t size) {
+    size_t missing = size > text.size() ? size - text.size() : 0;
+    std::string out;
+    size_t start = 0;
+    while (start < text.size()) {
+        const size_t end = text.find('\n', start);
+        const size_t stop = end == std::string::npos ? text.size() : end + 1;
+        const size_t pad = std::min<size_t>(missing, 400);
+        out.append(pad, ' ');
+        missing -= pad;
+        out.append(text, start, stop - start);
+        start = stop;
+    }
+    return out;
+}
+
 }  // namespace test

@@ -17,4 +17,8 @@ std::string SRecordLine(char type, uint32_t address, const std::vector<uint8_t>&
 std::string SRecordFile(const std::vector<uint8_t>& data, uint32_t address, char type = '3',
                         size_t perLine = 32, bool crlf = false);
 
+// text grown to exactly size bytes with blanks in front of its records (which the reader
+// passes over), a few hundred a line so that no line grows past what a line may hold.
+std::string PadToSize(const std::string& text, size_t size);
+
 }  // namespace test

@@ -23,8 +23,12 @@ std::string SecondLoopbackAddress();
 
 class RecordingStatus : public StatusLine {
 public:
-    void SetText(const std::string& text) override { texts.push_back(text); }
+    void SetText(const std::string& text) override {
+        texts.push_back(text);
+        if (onText) onText(text);
+    }
     std::vector<std::string> texts;
+    std::function<void(const std::string&)> onText;  // lets a test act at a given step
     bool Saw(const std::string& text) const;
 };
 
