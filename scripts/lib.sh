@@ -2,7 +2,8 @@
 
 # Debian packages the build, the tests, the demo and the fuzzers need.
 VEXALINK_PACKAGES=(cmake g++ make libgtest-dev qt6-base-dev libgl-dev srecord binutils
-                   iproute2 util-linux clang libclang-rt-14-dev)
+                   iproute2 util-linux clang libclang-rt-14-dev libqt6svg6
+                   fonts-dejavu-core)
 
 install_missing() {
   local missing=() p
