@@ -13,15 +13,18 @@ namespace {
 // (from the settings, say) editable, as long as it does not grow.
 class LengthLimit final : public QValidator {
 public:
-    LengthLimit(QLineEdit* edit, int maxChars) : QValidator(edit), edit_(edit), max_(maxChars) {}
-    State validate(QString& input, int&) const override {
-        return input.size() > max_ && input.size() > edit_->text().size() ? Invalid : Acceptable;
+    LengthLimit(QLineEdit* edit, int maxChars)
+        : QValidator(edit), max_(maxChars), accepted_(static_cast<int>(edit->text().size())) {
+        connect(edit, &QLineEdit::textChanged, this,
+                [this](const QString& text) { accepted_ = static_cast<int>(text.size()); });
     }
-    int max() const { return max_; }
+    State validate(QString& input, int&) const override {
+        return input.size() > max_ && input.size() > accepted_ ? Invalid : Acceptable;
+    }
 
 private:
-    QLineEdit* edit_;
     int max_;
+    int accepted_;  // the length of the text as it stands
 };
 
 }  // namespace

@@ -13,6 +13,15 @@
 #include "app/data_exchange.h"
 #include "app/template_dialog.h"
 
+// Resources in a static library must be registered by hand.
+static void RegisterResources() {
+    static const bool done = [] {
+        Q_INIT_RESOURCE(resources);
+        return true;
+    }();
+    (void)done;
+}
+
 namespace {
 
 // The dialog font on this system: the template's face where it exists, otherwise the
@@ -34,6 +43,7 @@ Qt::Alignment AlignmentOf(unsigned style) {
 
 TemplateDialog::TemplateDialog(int templateId, QWidget* parent)
     : QDialog(parent), boxes_(&ScreenMessageBoxes()) {
+    RegisterResources();
     const DialogTemplate* t = FindDialogTemplate(templateId);
     if (t) Build(*t);
 }

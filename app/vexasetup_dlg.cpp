@@ -46,9 +46,8 @@ void LabelStatusLine::SetText(const std::string& text) {
 }
 
 CVexasetupDlg::CVexasetupDlg(QWidget* parent, std::string factoryAddress)
-    : TemplateDialog(kMainDialogId, parent),
-      AppIcon(IconResourcePath(kAppIconId)),
-      factoryAddress_(std::move(factoryAddress)) {
+    : TemplateDialog(kMainDialogId, parent), factoryAddress_(std::move(factoryAddress)) {
+    AppIcon = QIcon(IconResourcePath(kAppIconId));
     status_.Attach(qobject_cast<QLabel*>(Control(kStatusLine)));
     ConnectHandlers();
 }
