@@ -47,8 +47,11 @@ std::vector<Outgoing> FaultPlan::Plan(const std::vector<uint8_t>& reply, bool se
         }
         if (Chance(faults_.stale)) {
             Outgoing stale;
+            // The reply as the previous request (sequence bits one lower) would have had it:
+            // a reply that arrives too late, never one that a later request could take.
             stale.message = reply;
-            stale.message[0] ^= 0x40;
+            const uint8_t previous = static_cast<uint8_t>(((reply[0] >> 6) + 3) & 3);
+            stale.message[0] = static_cast<uint8_t>((reply[0] & 0x3F) | previous << 6);
             out.push_back(std::move(stale));
         }
         if (Chance(faults_.hold)) out.push_back({{0x08, 0x01, 0x00}, 0, false, {}});
