@@ -32,7 +32,9 @@ private:
 DataExchange::DataExchange(TemplateDialog& dialog, bool saveAndValidate)
     : dialog_(dialog), saving_(saveAndValidate) {}
 
-QWidget* DataExchange::Find(int id) const { return dialog_.Control(id); }
+QWidget* DataExchange::Find(int id) const {
+    return dialog_.Control(id);
+}
 
 void DataExchange::ListIndex(int id, int& index) {
     if (failed_) return;
@@ -70,9 +72,8 @@ void DataExchange::MaxChars(int id, const std::string& value, int maxChars) {
         return;
     }
     if (QString::fromStdString(value).size() <= maxChars) return;
-    dialog_.MessageBox(
-        QString("Please enter no more than %1 characters.").arg(maxChars), MessageButtons::Ok,
-        MessageIcon::Exclamation);
+    dialog_.MessageBox(QString("Please enter no more than %1 characters.").arg(maxChars),
+                       MessageButtons::Ok, MessageIcon::Exclamation);
     edit->setFocus();
     edit->selectAll();
     failed_ = true;

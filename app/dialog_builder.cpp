@@ -107,8 +107,8 @@ void TemplateDialog::Build(const DialogTemplate& t) {
                 list->setEditable(false);  // pick-only
                 for (int k = 0; k < c.itemCount; ++k) list->addItem(QString::fromUtf8(c.items[k]));
                 // The template gives the open list's height; the closed box is one line.
-                const int rows = std::max(1, (r.height() - list->sizeHint().height()) /
-                                                 std::max(1, metrics.height()));
+                const int rows = std::max(
+                    1, (r.height() - list->sizeHint().height()) / std::max(1, metrics.height()));
                 list->setMaxVisibleItems(rows);
                 w = list;
                 break;
@@ -137,8 +137,10 @@ void TemplateDialog::Build(const DialogTemplate& t) {
         if (auto* button = qobject_cast<QPushButton*>(w)) {
             const int id = c.id;
             connect(button, &QPushButton::clicked, this, [this, id] {
-                if (id == kIdOk) OnOK();
-                else if (id == kIdCancel) OnCancel();
+                if (id == kIdOk)
+                    OnOK();
+                else if (id == kIdCancel)
+                    OnCancel();
             });
         }
     }
@@ -160,7 +162,9 @@ int TemplateDialog::DoModal() {
     return exec();
 }
 
-void TemplateDialog::EndDialog(int result) { done(result); }
+void TemplateDialog::EndDialog(int result) {
+    done(result);
+}
 
 bool TemplateDialog::UpdateData(bool saveAndValidate) {
     DataExchange dx(*this, saveAndValidate);
@@ -179,8 +183,14 @@ void TemplateDialog::OnOK() {
     if (UpdateData(true)) EndDialog(kIdOk);
 }
 
-void TemplateDialog::OnCancel() { EndDialog(kIdCancel); }
+void TemplateDialog::OnCancel() {
+    EndDialog(kIdCancel);
+}
 
-void TemplateDialog::reject() { OnCancel(); }
+void TemplateDialog::reject() {
+    OnCancel();
+}
 
-void TemplateDialog::accept() { OnOK(); }
+void TemplateDialog::accept() {
+    OnOK();
+}

@@ -19,7 +19,9 @@ int SpeedIndexOf(int baudRate) {
     return -1;
 }
 
-std::string MacTextFor(const std::string& serial) { return "02A7E5" + serial.substr(0, 6); }
+std::string MacTextFor(const std::string& serial) {
+    return "02A7E5" + serial.substr(0, 6);
+}
 
 ResultCode OpenSelectedChannel(int portIndex, int speedIndex, const std::string& address) {
     char spec[96];

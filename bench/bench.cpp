@@ -93,8 +93,8 @@ void Row(const char* job, const std::string& channel, const Measure& m, double m
 struct Channel {
     std::string name;
     bool serial;
-    uint32_t speed;     // serial
-    uint32_t latency;   // UDP, ms
+    uint32_t speed;    // serial
+    uint32_t latency;  // UDP, ms
 };
 
 // A probe on a channel, connected, for the life of the object.
@@ -152,8 +152,8 @@ void Jobs(const Channel& c, size_t imageBytes, const test::TempDir& files, doubl
         const std::string image = files.File(imageBytes == (1u << 20) ? "fw1m.srec" : "fw64k.srec");
         const Measure m = Time([&] { return UpdateFirmwareFromFile(image, quiet); });
         char note[96];
-        std::snprintf(note, sizeof note, "%zu KiB image; %.1f us host CPU a block", imageBytes / 1024,
-                      m.cpu / (imageBytes / 1024.0) * 1e6);
+        std::snprintf(note, sizeof note, "%zu KiB image; %.1f us host CPU a block",
+                      imageBytes / 1024, m.cpu / (imageBytes / 1024.0) * 1e6);
         Row("update", c.name, m, b.MinimumFor(unit), note);
     }
     {
@@ -217,7 +217,8 @@ int main(int argc, char** argv) {
         std::vector<uint8_t> data(1024, 0x5A);
         const Measure m = Time([&] {
             uint32_t value;
-            for (int i = 0; i < 200; ++i) ProgramFlash(0x300000 + (i % 64) * 1024, 1024, data.data(), value);
+            for (int i = 0; i < 200; ++i)
+                ProgramFlash(0x300000 + (i % 64) * 1024, 1024, data.data(), value);
             return 0;
         });
         Row("1024-byte requests x200", "pty 115200 timed", m, b.MinimumFor(0), "");
@@ -233,7 +234,8 @@ int main(int argc, char** argv) {
             uint8_t req = 'r', reply[1500];
             return LinkTransact(1, &req, 1500, reply, 100) == kNoAnswer ? 0 : 1;
         });
-        Row("silent retries (T=100)", "UDP, all requests lost", m, 3.6, "five waits: 200+300+500+900+1700 ms");
+        Row("silent retries (T=100)", "UDP, all requests lost", m, 3.6,
+            "five waits: 200+300+500+900+1700 ms");
     }
 
     const Channel channels[] = {
@@ -247,8 +249,10 @@ int main(int argc, char** argv) {
         Bench b(channels[0]);
         unit = b.UdpRoundTrip();
     }
-    std::printf("(UDP minimum: round trips x %.1f us, the loopback round trip measured here, "
-                "plus the latency each way's sum)\n", unit * 1e6);
+    std::printf(
+        "(UDP minimum: round trips x %.1f us, the loopback round trip measured here, "
+        "plus the latency each way's sum)\n",
+        unit * 1e6);
     for (const Channel& c : channels) {
         if (quick && c.serial && c.speed == 9600) continue;
         // 1 MiB at 9600 bit/s would take twenty minutes; 64 KiB shows the same ratio.

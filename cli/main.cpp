@@ -43,7 +43,8 @@ int ComNumber(const std::string& name) {
     return n >= kFirstComPort && n <= kLastComPort ? n : 0;
 }
 
-bool ChooseChannel(const CliOptions& o, const SetupSettings& stored, Channel& c, std::string& error) {
+bool ChooseChannel(const CliOptions& o, const SetupSettings& stored, Channel& c,
+                   std::string& error) {
     if (o.netAddress) {
         c.address = *o.netAddress;
         c.name = "NETWORK " + c.address;
@@ -116,9 +117,9 @@ int main(int argc, char** argv) {
     report.SetText("Connecting to Vexa Loader ...");
     ProbeState state;
     state.newestVersion = FindNewestFirmware(kFirmwareBaseName);
-    const ConnectOutcome connected = ConnectProbe(
-        channel.portIndex, channel.speedIndex, channel.address,
-        o.factoryFallback ? factory : channel.address, state);
+    const ConnectOutcome connected =
+        ConnectProbe(channel.portIndex, channel.speedIndex, channel.address,
+                     o.factoryFallback ? factory : channel.address, state);
     if (!connected.Passed(state)) {
         report.Message(connected.result != kOk ? "Cannot connect to Vexa loader!"
                                                : "There is no VexaQ connected!");

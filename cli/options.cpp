@@ -10,12 +10,15 @@ struct CommandName {
     const char* name;
     Command command;
 };
-constexpr CommandName kCommands[] = {{"info", Command::Info},         {"update", Command::Update},
-                                     {"erase", Command::Erase},       {"transmit", Command::Transmit},
+constexpr CommandName kCommands[] = {{"info", Command::Info},
+                                     {"update", Command::Update},
+                                     {"erase", Command::Erase},
+                                     {"transmit", Command::Transmit},
                                      {"start", Command::Start}};
 
 bool ParseBaud(const std::string& text, int& rate) {
-    if (text.empty() || text.size() > 6 || text.find_first_not_of("0123456789") != std::string::npos)
+    if (text.empty() || text.size() > 6 ||
+        text.find_first_not_of("0123456789") != std::string::npos)
         return false;
     rate = std::stoi(text);
     return SpeedIndexOf(rate) >= 0;
@@ -94,8 +97,8 @@ bool ParseCliOptions(int argc, char** argv, CliOptions& o, std::string& error) {
             o.verify = true;
         } else if (arg == "--ip" || arg == "--subnet" || arg == "--gateway" || arg == "--host") {
             if (!commandOption(Command::Transmit)) return false;
-            std::optional<std::string>& field = arg == "--ip"       ? o.ip
-                                                : arg == "--subnet" ? o.subnet
+            std::optional<std::string>& field = arg == "--ip"        ? o.ip
+                                                : arg == "--subnet"  ? o.subnet
                                                 : arg == "--gateway" ? o.gateway
                                                                      : o.host;
             if (!value(field)) return false;

@@ -90,5 +90,6 @@ std::string LatencyAdvice(const std::string& devicePath) {
     if (!(in >> ms) || ms <= 1) return {};
     return name + " waits " + std::to_string(ms) +
            " ms before passing on what it received, which slows every exchange; lower it with: "
-           "echo 1 | sudo tee " + timer;
+           "echo 1 | sudo tee " +
+           timer;
 }

@@ -8,11 +8,21 @@ std::string JsonString(const std::string& text) {
     std::string out = "\"";
     for (unsigned char c : text) {
         switch (c) {
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
+            case '"':
+                out += "\\\"";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
             default:
                 if (c < 0x20) {
                     char escaped[8];
@@ -29,7 +39,9 @@ std::string JsonString(const std::string& text) {
 Reporter::Reporter(bool json, std::string channel)
     : json_(json), channel_(std::move(channel)), terminal_(isatty(STDERR_FILENO) == 1) {}
 
-Reporter::~Reporter() { EndProgressLine(); }
+Reporter::~Reporter() {
+    EndProgressLine();
+}
 
 void Reporter::EndProgressLine() {
     if (progressOpen_) std::fputc('\n', stderr);
@@ -41,7 +53,8 @@ void Reporter::Json(const std::string& type,
                     const std::vector<std::pair<std::string, long long>>& numbers) {
     std::string line = "{\"channel\":" + JsonString(channel_) + ",\"type\":" + JsonString(type);
     for (const auto& [key, value] : fields) line += "," + JsonString(key) + ":" + JsonString(value);
-    for (const auto& [key, value] : numbers) line += "," + JsonString(key) + ":" + std::to_string(value);
+    for (const auto& [key, value] : numbers)
+        line += "," + JsonString(key) + ":" + std::to_string(value);
     line += "}\n";
     std::fputs(line.c_str(), stdout);
     std::fflush(stdout);

@@ -20,7 +20,8 @@ public:
     // A message the dialog would show in a box.
     void Message(const std::string& text);
     // Values for stdout: "Key: value" lines, or one object of the given type.
-    void Values(const std::string& type, const std::vector<std::pair<std::string, std::string>>& values);
+    void Values(const std::string& type,
+                const std::vector<std::pair<std::string, std::string>>& values);
     // The last word: nothing more for success, the code and its meaning otherwise.
     void Result(ResultCode code, int exitStatus, const std::vector<std::string>& advice = {});
     void Note(const std::string& text);
@@ -28,7 +29,8 @@ public:
 
 private:
     void EndProgressLine();
-    void Json(const std::string& type, const std::vector<std::pair<std::string, std::string>>& fields,
+    void Json(const std::string& type,
+              const std::vector<std::pair<std::string, std::string>>& fields,
               const std::vector<std::pair<std::string, long long>>& numbers = {});
 
     bool json_;

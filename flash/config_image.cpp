@@ -108,9 +108,8 @@ int32_t ConfigImageBuilder(const uint8_t* text, size_t length, const std::string
                     else
                         std::memcpy(path, token, std::strlen(token) + 1);
                     std::unique_ptr<FILE, int (*)(FILE*)> file(
-                        fits ? std::fopen(path, "rb") : nullptr, [](FILE* f) {
-                            return f ? std::fclose(f) : 0;
-                        });
+                        fits ? std::fopen(path, "rb") : nullptr,
+                        [](FILE* f) { return f ? std::fclose(f) : 0; });
                     if (!file) return kRegisterFileBad;
                     // Once the image is full nothing more is written; the length stays
                     // at the capacity, which the caller rejects.

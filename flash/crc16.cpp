@@ -8,7 +8,8 @@ constexpr std::array<uint16_t, 256> MakeTable() {
     std::array<uint16_t, 256> table{};
     for (unsigned i = 0; i < 256; ++i) {
         uint16_t c = static_cast<uint16_t>(i);
-        for (int bit = 0; bit < 8; ++bit) c = (c & 1) ? static_cast<uint16_t>(c >> 1 ^ 0xA001) : c >> 1;
+        for (int bit = 0; bit < 8; ++bit)
+            c = (c & 1) ? static_cast<uint16_t>(c >> 1 ^ 0xA001) : c >> 1;
         table[i] = c;
     }
     return table;

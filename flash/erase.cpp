@@ -63,7 +63,8 @@ ResultCode EraseAndCheck(StatusLine& status, uint16_t& crc) {
 ResultCode CheckBootAndLoader(uint16_t& crc) {
     uint8_t block[kReadSize];
     for (int i = 0; i < kBootTailReads; ++i) {
-        const ResultCode rc = ReadMemory(kBootTailStart + i * uint32_t{kReadSize}, kReadSize, block);
+        const ResultCode rc =
+            ReadMemory(kBootTailStart + i * uint32_t{kReadSize}, kReadSize, block);
         if (rc != kOk) return rc;
         if (!AllErased(block, kReadSize)) return kIllegalData;
     }

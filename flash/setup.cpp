@@ -29,9 +29,8 @@ ResultCode ProgramImage(uint32_t address, const uint8_t* image, uint32_t length)
 
 }  // namespace
 
-void BuildSetupRecord(const std::string& serial, uint32_t probe, uint32_t subnet,
-                      uint32_t gateway, uint32_t host, const std::string& configFileName,
-                      uint8_t* record) {
+void BuildSetupRecord(const std::string& serial, uint32_t probe, uint32_t subnet, uint32_t gateway,
+                      uint32_t host, const std::string& configFileName, uint8_t* record) {
     std::memset(record, 0x00, kSetupRecordSize);
     uint8_t* c = record;
     for (uint8_t b : kMacPrefix) c = PutByte(c, b);
@@ -98,5 +97,6 @@ ResultCode WriteSetupData(const std::string& probeAddress, const std::string& su
                                                    configFileName, registers.data());
     if (imageLength < 0) return imageLength;
     if (static_cast<uint32_t>(imageLength) >= kImageBufferSize) return kRegisterFileBad;
-    return ProgramImage(kRegisterImageAddress, registers.data(), static_cast<uint32_t>(imageLength));
+    return ProgramImage(kRegisterImageAddress, registers.data(),
+                        static_cast<uint32_t>(imageLength));
 }

@@ -24,6 +24,5 @@ uint32_t ParseIPv4(const char* text);
 int32_t ReadWholeFile(const std::string& name, uint8_t* buffer);
 
 // The 104-byte record for a serial number of at least six characters.
-void BuildSetupRecord(const std::string& serial, uint32_t probe, uint32_t subnet,
-                      uint32_t gateway, uint32_t host, const std::string& configFileName,
-                      uint8_t* record);
+void BuildSetupRecord(const std::string& serial, uint32_t probe, uint32_t subnet, uint32_t gateway,
+                      uint32_t host, const std::string& configFileName, uint8_t* record);

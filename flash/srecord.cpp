@@ -43,10 +43,17 @@ int ParseSRecordLine(const char* line, uint32_t& address, uint8_t* data) {
 
     int addressBytes;
     switch (type) {
-        case '1': addressBytes = 2; break;
-        case '2': addressBytes = 3; break;
-        case '3': addressBytes = 4; break;
-        default: return 0;
+        case '1':
+            addressBytes = 2;
+            break;
+        case '2':
+            addressBytes = 3;
+            break;
+        case '3':
+            addressBytes = 4;
+            break;
+        default:
+            return 0;
     }
     if (count < addressBytes + 1) return -1;
 
@@ -69,7 +76,9 @@ int ParseSRecordLine(const char* line, uint32_t& address, uint8_t* data) {
     return dataBytes;
 }
 
-void ClearPendingRecord() { g_pending.count = 0; }
+void ClearPendingRecord() {
+    g_pending.count = 0;
+}
 
 int32_t ReadFirmwareBlock(TextFile& file, uint8_t* block, uint32_t& startAddress) {
     int32_t filled = 0;

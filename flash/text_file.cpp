@@ -5,7 +5,7 @@
 TextFile::TextFile(const std::string& path) {
     if (path.empty()) return;
     file_ = std::fopen(path.c_str(), "rb");
-    struct stat st{};
+    struct stat st {};
     if (!file_) return;
     if (fstat(fileno(file_), &st) != 0 || !S_ISREG(st.st_mode)) {
         std::fclose(file_);

@@ -43,7 +43,9 @@ int32_t ReceiveMessage(LoaderLink& link, int32_t requestLength, uint32_t timeLim
     return NetReceive(timeLimit + kNetReceiveExtraMs, kMessageCapacity, link.rx);
 }
 
-bool IsLinkHold(const uint8_t* m, int32_t r) { return r == 3 && m[0] == 0x08 && m[1] == 0x01; }
+bool IsLinkHold(const uint8_t* m, int32_t r) {
+    return r == 3 && m[0] == 0x08 && m[1] == 0x01;
+}
 
 }  // namespace
 

@@ -48,7 +48,7 @@ LoaderLink& TheLink();
 // ChannelSpec: at most 80 characters, up to three blank-separated tokens.
 inline constexpr int kChannelSpecChars = 80;
 struct ChannelSpec {
-    ChannelKind kind = ChannelKind::None;  // None: not a channel name
+    ChannelKind kind = ChannelKind::None;      // None: not a channel name
     char device[kChannelSpecChars + 1] = {};   // serial: the device token
     int32_t speed = 0;                         // serial: requested speed
     char address[kChannelSpecChars + 1] = {};  // network: the address token

@@ -21,7 +21,9 @@ void SetSerialDevicePath(int comNumber, const std::string& path) {
     if (comNumber >= kFirstComPort && comNumber <= kLastComPort) g_paths[comNumber] = path;
 }
 
-const SerialOpenError& LastSerialOpenError() { return g_lastOpenError; }
+const SerialOpenError& LastSerialOpenError() {
+    return g_lastOpenError;
+}
 
 void RecordSerialOpenError(const std::string& path, int error, const std::string& text) {
     g_lastOpenError = {path, error, text};

@@ -35,8 +35,7 @@ bool IsTableSpeed(uint32_t speed) {
 bool HelloAnswered() {
     LoaderLink& link = TheLink();
     if (SerialSendFrame(link.tx, sizeof kLinkHello) != kOk) return false;
-    return SerialReceiveFrame(kSyncByteLimitMs, kMessageCapacity, link.rx) ==
-           kLinkHelloReplyLength;
+    return SerialReceiveFrame(kSyncByteLimitMs, kMessageCapacity, link.rx) == kLinkHelloReplyLength;
 }
 
 }  // namespace
@@ -68,7 +67,9 @@ void SerialAttach(std::unique_ptr<SerialPort> port) {
     link.port->SetSpeed(kOpenSpeed);
 }
 
-void SerialClose() { TheLink().port.reset(); }
+void SerialClose() {
+    TheLink().port.reset();
+}
 
 ResultCode SerialSetBaud(uint32_t speed) {
     LoaderLink& link = TheLink();

@@ -70,8 +70,8 @@ ResultCode ReadMemory(uint32_t address, uint16_t length, uint8_t* destination) {
 }
 
 ResultCode EraseSector(uint32_t address) {
-    const int32_t r = Transact(PutBE32(PutByte(g_request, kEraseSector), address),
-                               kEraseSectorLimitMs);
+    const int32_t r =
+        Transact(PutBE32(PutByte(g_request, kEraseSector), address), kEraseSectorLimitMs);
     if (r < 0) return r;
     if (r != kEraseReplyLength || g_reply[0] != kEraseSector) return kWrongReply;
     return g_reply[1] != 0 ? kEraseFailed : kOk;

@@ -87,4 +87,6 @@ const char* LoadStringResource(int id) {
     return "";
 }
 
-const char* IconResourcePath(int id) { return id == kAppIconId ? ":/icons/vexalink.svg" : ""; }
+const char* IconResourcePath(int id) {
+    return id == kAppIconId ? ":/icons/vexalink.svg" : "";
+}

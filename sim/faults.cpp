@@ -28,7 +28,7 @@ bool FaultPlan::DropRequest() {
 }
 
 std::vector<Outgoing> FaultPlan::Plan(const std::vector<uint8_t>& reply, bool serial,
-                                     bool linkLevel) {
+                                      bool linkLevel) {
     std::lock_guard lock(mutex_);
     std::vector<Outgoing> out;
     if (reply.empty()) return out;

@@ -25,7 +25,7 @@ struct LineFaults {
 struct Outgoing {
     std::vector<uint8_t> message;
     uint32_t delayMs = 0;
-    bool corruptCheck = false;  // serial framing: send a wrong check byte
+    bool corruptCheck = false;   // serial framing: send a wrong check byte
     std::vector<uint8_t> noise;  // serial framing: bytes before the frame
 };
 

@@ -45,7 +45,7 @@ bool FlashStore::MapFile(const std::string& path, std::string& error) {
         error = path + ": " + std::strerror(errno);
         return false;
     }
-    struct stat st{};
+    struct stat st {};
     const bool fresh = fstat(fd, &st) != 0 || st.st_size != kFlashSize;
     if (fresh && ftruncate(fd, kFlashSize) != 0) {
         error = path + ": " + std::strerror(errno);
@@ -59,15 +59,18 @@ bool FlashStore::MapFile(const std::string& path, std::string& error) {
         return false;
     }
     mapped_ = m;
-    if (fresh)
-        FactoryState(static_cast<uint8_t*>(m), kDefaultLoaderWords);
+    if (fresh) FactoryState(static_cast<uint8_t*>(m), kDefaultLoaderWords);
     data_ = static_cast<uint8_t*>(m);
     memory_.clear();
     memory_.shrink_to_fit();
     return true;
 }
 
-uint32_t SectorSize(uint32_t address) { return address < 0x010000 ? 0x2000 : 0x10000; }
-uint32_t SectorStart(uint32_t address) { return address & ~(SectorSize(address) - 1); }
+uint32_t SectorSize(uint32_t address) {
+    return address < 0x010000 ? 0x2000 : 0x10000;
+}
+uint32_t SectorStart(uint32_t address) {
+    return address & ~(SectorSize(address) - 1);
+}
 
 }  // namespace sim

@@ -10,7 +10,9 @@
 
 namespace {
 volatile sig_atomic_t g_stop = 0;
-void OnSignal(int) { g_stop = 1; }
+void OnSignal(int) {
+    g_stop = 1;
+}
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -35,7 +37,7 @@ int main(int argc, char** argv) {
     probe.SetAnswerSpeed(options.answerSpeed);
     probe.SetRecordData(false);  // nobody reads the events of a long-running process
 
-    struct sigaction action{};
+    struct sigaction action {};
     action.sa_handler = OnSignal;
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
@@ -56,8 +58,8 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "vexaq-sim: %s\n", error.c_str());
             return 1;
         }
-        std::fprintf(stderr, "vexaq-sim: serving %s -> %s at %u bit/s\n",
-                     options.ptyLink.c_str(), pty->SlavePath().c_str(), options.startSpeed);
+        std::fprintf(stderr, "vexaq-sim: serving %s -> %s at %u bit/s\n", options.ptyLink.c_str(),
+                     pty->SlavePath().c_str(), options.startSpeed);
     }
     std::printf("ready\n");
     std::fflush(stdout);

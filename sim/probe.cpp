@@ -10,7 +10,9 @@ namespace {
 uint32_t Be32(const uint8_t* p) {
     return uint32_t{p[0]} << 24 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 8 | p[3];
 }
-uint16_t Be16(const uint8_t* p) { return static_cast<uint16_t>(p[0] << 8 | p[1]); }
+uint16_t Be16(const uint8_t* p) {
+    return static_cast<uint16_t>(p[0] << 8 | p[1]);
+}
 void PutBe32(std::vector<uint8_t>& v, uint32_t x) {
     for (int s = 24; s >= 0; s -= 8) v.push_back(static_cast<uint8_t>(x >> s));
 }
@@ -61,8 +63,8 @@ Response Probe::Handle(const uint8_t* m, size_t n) {
         cachedRequest_.assign(m, m + n);
         cachedReply_ = out.reply;
     }
-    Record({EventKind::Reply, out.reply.size() > 2 ? out.reply[2] : uint8_t{0}, 0, 0, false,
-            false, out.reply});
+    Record({EventKind::Reply, out.reply.size() > 2 ? out.reply[2] : uint8_t{0}, 0, 0, false, false,
+            out.reply});
     return out;
 }
 
@@ -110,10 +112,12 @@ std::vector<uint8_t> Probe::Execute(const uint8_t* b, size_t n, uint32_t& busyUs
             bool failed = address >= kFlashSize;
             const uint32_t start = failed ? 0 : SectorStart(address);
             const uint32_t size = failed ? 0 : SectorSize(address);
-            if (!failed && faults_.failEraseSector && SectorStart(*faults_.failEraseSector) == start)
+            if (!failed && faults_.failEraseSector &&
+                SectorStart(*faults_.failEraseSector) == start)
                 failed = true;
             if (!failed) std::memset(flash + start, 0xFF, size);
-            if (timing_.enabled) busyUs += size == 0x2000 ? timing_.smallEraseUs : timing_.largeEraseUs;
+            if (timing_.enabled)
+                busyUs += size == 0x2000 ? timing_.smallEraseUs : timing_.largeEraseUs;
             Record({EventKind::Erase, command, start, size, false, failed, {}});
             r = {'g', static_cast<uint8_t>(failed ? 1 : 0)};
             break;
@@ -166,7 +170,9 @@ std::vector<uint8_t> Probe::Execute(const uint8_t* b, size_t n, uint32_t& busyUs
     return r;
 }
 
-void Probe::Record(Event e) { events_.push_back(std::move(e)); }
+void Probe::Record(Event e) {
+    events_.push_back(std::move(e));
+}
 
 bool Probe::MapFlashFile(const std::string& path, std::string& error) {
     std::lock_guard lock(mutex_);

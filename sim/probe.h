@@ -46,9 +46,9 @@ enum class EventKind { Hello, SetBaud, Request, Reply, Erase, Program, Start };
 
 struct Event {
     EventKind kind;
-    uint8_t command = 0;     // Request/Reply: the body's first byte
-    uint32_t address = 0;    // Erase: sector start; Program: first address
-    uint32_t length = 0;     // Program: bytes
+    uint8_t command = 0;        // Request/Reply: the body's first byte
+    uint32_t address = 0;       // Erase: sector start; Program: first address
+    uint32_t length = 0;        // Program: bytes
     bool overNonBlank = false;  // Program: some target byte was not 0xFF
     bool failed = false;
     std::vector<uint8_t> bytes;  // Request/Reply: the whole message; Program: the data

@@ -20,12 +20,18 @@ constexpr uint8_t kDle = 0x10, kStx = 0x02, kEtx = 0x03;
 
 uint32_t SpeedValue(speed_t s) {
     switch (s) {
-        case B9600: return 9600;
-        case B19200: return 19200;
-        case B38400: return 38400;
-        case B57600: return 57600;
-        case B115200: return 115200;
-        default: return 0;
+        case B9600:
+            return 9600;
+        case B19200:
+            return 19200;
+        case B38400:
+            return 38400;
+        case B57600:
+            return 57600;
+        case B115200:
+            return 115200;
+        default:
+            return 0;
     }
 }
 
@@ -115,7 +121,9 @@ PtyServer::PtyServer(Probe& probe, std::string linkPath, uint32_t startSpeed,
                      const LineFaults& faults)
     : probe_(probe), linkPath_(std::move(linkPath)), speed_(startSpeed), plan_(faults) {}
 
-PtyServer::~PtyServer() { Stop(); }
+PtyServer::~PtyServer() {
+    Stop();
+}
 
 bool PtyServer::Start(std::string& error) {
     master_ = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
@@ -217,7 +225,8 @@ void PtyServer::Run() {
             if (frameBytes++ == 0) frameStart = Clock::now();
             if (!reader.Feed(buffer[i])) continue;
             const std::vector<uint8_t> message = reader.message();
-            if (faults.timing) std::this_thread::sleep_until(frameStart + WireTime(frameBytes, speed_));
+            if (faults.timing)
+                std::this_thread::sleep_until(frameStart + WireTime(frameBytes, speed_));
             frameBytes = 0;
             const bool request = !message.empty() && (message[0] & 0x10);
             if (request && plan_.DropRequest()) continue;

@@ -39,7 +39,7 @@ public:
               const LineFaults& faults = {});
     ~PtyServer();
     bool Start(std::string& error);
-    void Stop();         // closes the master: the slave side sees the device vanish
+    void Stop();  // closes the master: the slave side sees the device vanish
     const std::string& SlavePath() const { return slavePath_; }
     uint32_t Speed() const { return speed_; }
     FaultPlan& Faults() { return plan_; }

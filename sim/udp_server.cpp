@@ -19,7 +19,9 @@ constexpr int kPollMs = 20;
 UdpServer::UdpServer(Probe& probe, std::string address, const LineFaults& faults)
     : probe_(probe), address_(std::move(address)), plan_(faults) {}
 
-UdpServer::~UdpServer() { Stop(); }
+UdpServer::~UdpServer() {
+    Stop();
+}
 
 bool UdpServer::Start(std::string& error) {
     sockaddr_in local{};
@@ -67,7 +69,8 @@ void UdpServer::Run() {
         const bool request = n >= 1 && (buffer[0] & 0x10);
         if (request && plan_.DropRequest()) continue;
         const Response response = probe_.Handle(buffer, static_cast<size_t>(n));
-        if (response.busyUs) std::this_thread::sleep_for(std::chrono::microseconds(response.busyUs));
+        if (response.busyUs)
+            std::this_thread::sleep_for(std::chrono::microseconds(response.busyUs));
         for (const Outgoing& out : plan_.Plan(response.reply, false, !request)) {
             if (out.delayMs) std::this_thread::sleep_for(std::chrono::milliseconds(out.delayMs));
             sendto(fd_, out.message.data(), out.message.size(), 0,

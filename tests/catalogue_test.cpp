@@ -40,7 +40,7 @@ TEST(CatalogueDirectory, IsTheProgramsOwn) {
     const std::string dir = ProgramDirectory();
     ASSERT_FALSE(dir.empty());
     EXPECT_EQ(dir.back(), '/');
-    struct stat st{};
+    struct stat st {};
     EXPECT_EQ(stat((dir + "catalogue_test").c_str(), &st), 0) << dir;
 }
 
@@ -49,7 +49,7 @@ TEST(VersionText, ExtensionsAndFormats) {
         {".105", 105}, {".000", 0}, {"x999", 999}, {".12", 0}, {".1A3", 0}, {"", 0}, {".1234", 0}};
     for (auto [e, v] : extensions) EXPECT_EQ(ExtensionVersion(e), v) << e;
     const std::pair<uint16_t, const char*> formats[] = {
-        {1, "0.01"}, {7, "0.07"}, {10, "0.10"}, {100, "1.00"}, {123, "1.23"}, {255, "2.55"},
-        {0, "unknown"}, {256, "unknown"}, {999, "unknown"}};
+        {1, "0.01"},   {7, "0.07"},    {10, "0.10"},     {100, "1.00"},   {123, "1.23"},
+        {255, "2.55"}, {0, "unknown"}, {256, "unknown"}, {999, "unknown"}};
     for (auto [v, text] : formats) EXPECT_EQ(FormatVersion(v), text) << v;
 }

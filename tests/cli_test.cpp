@@ -45,7 +45,10 @@ protected:
 
 TEST_F(Cli, Info) {
     auto sim = Sim();
-    const test::Run r = Cli_(Net({"info"}));
+    // A copy in a folder of its own: no image beside it, whatever lies beside the build.
+    const std::string cli = dir.File("vexalink-cli");
+    std::filesystem::copy_file(kCli, cli);
+    const test::Run r = test::RunProgram(cli, Net({"info"}), Env());
     EXPECT_EQ(r.exit, 0) << r.err;
     EXPECT_EQ(r.out,
               "Serial number: 41002731\nMAC address: 02A7E5410027\nLoader version: 1.05\n"
@@ -119,16 +122,19 @@ TEST_F(Cli, Failures) {
 
     r = Cli_({"--serial", dir.File("no-such-tty"), "info"});
     EXPECT_EQ(r.exit, 1);
-    EXPECT_NE(r.err.find(dir.File("no-such-tty") + ": No such file or directory"), std::string::npos)
+    EXPECT_NE(r.err.find(dir.File("no-such-tty") + ": No such file or directory"),
+              std::string::npos)
         << r.err;
     EXPECT_EQ(r.ErrLines().back().rfind("error: -1001", 0), 0u);
 
     auto sim = Sim({"--fail-erase", "0x100000"});
-    dir.Write("fw.srec", test::SRecordFile(test::FirmwarePayload(48 * 1024, 23), 0x100000, '3', 32));
+    dir.Write("fw.srec",
+              test::SRecordFile(test::FirmwarePayload(48 * 1024, 23), 0x100000, '3', 32));
     r = Cli_(Net({"update", "--image", dir.File("fw.srec")}));
     EXPECT_EQ(r.exit, 1);
     EXPECT_NE(r.err.find("Firmware update failed!\n"), std::string::npos);
-    EXPECT_EQ(r.ErrLines().back(), "error: -4006 EraseFailed: the loader reported that an erase failed");
+    EXPECT_EQ(r.ErrLines().back(),
+              "error: -4006 EraseFailed: the loader reported that an erase failed");
 }
 
 TEST_F(Cli, UsageErrorsSendNothing) {
@@ -181,8 +187,12 @@ TEST_F(Cli, TwoProbesAtOnce) {
     const Bytes payload = test::FirmwarePayload(64 * 1024, 24);
     dir.Write("fw.srec", test::SRecordFile(payload, 0x100000, '3', 32));
     test::Run a, b;
-    std::thread first([&] { a = Cli_({"--net", address, "--json", "update", "--image", dir.File("fw.srec")}); });
-    std::thread other([&] { b = Cli_({"--net", second, "--json", "update", "--image", dir.File("fw.srec")}); });
+    std::thread first([&] {
+        a = Cli_({"--net", address, "--json", "update", "--image", dir.File("fw.srec")});
+    });
+    std::thread other([&] {
+        b = Cli_({"--net", second, "--json", "update", "--image", dir.File("fw.srec")});
+    });
     first.join();
     other.join();
     EXPECT_EQ(a.exit, 0) << a.out;

@@ -48,6 +48,5 @@ TEST(ShowProgress, SkipsRepeatsAndSurvivesLargeTotals) {
     ShowProgress("B ( %u%% )", status, 16, 16);  // 100 % again: skipped
     // 3 GB total: a 32-bit product would wrap and show a wrong figure.
     ShowProgress("C ( %u%% )", status, 3'000'000'000u, 1'500'000'000u);
-    EXPECT_EQ(status.texts,
-              (std::vector<std::string>{"A ( 1% )", "A ( 100% )", "C ( 50% )"}));
+    EXPECT_EQ(status.texts, (std::vector<std::string>{"A ( 1% )", "A ( 100% )", "C ( 50% )"}));
 }

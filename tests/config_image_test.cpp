@@ -45,17 +45,26 @@ TEST_F(ConfigImage, Texts) {
         {"small-letter header opens nothing", "[regs]\nFILE " + R + "\n", {}},
         {"other header closes the section", "[REGS]\n[CPU]\nFILE " + R + "\n", {}},
         {"keyword in capitals only", "[REGS]\nfile " + R + "\n", {}},
-        {"numbered", "[REGS]\n#65 FILE " + A + "\n#-1 FILE " + A + "\n#x FILE " + A + "\n# 2 FILE " + A,
+        {"numbered",
+         "[REGS]\n#65 FILE " + A + "\n#-1 FILE " + A + "\n#x FILE " + A + "\n# 2 FILE " + A,
          {0x81, 'A', 0xBF, 'A', 0x80, 'A', 0x82, 'A'}},
-        {"comments after the name", "[REGS]\nFILE " + R + ";comment\nFILE " + R + " ; c\n",
+        {"comments after the name",
+         "[REGS]\nFILE " + R + ";comment\nFILE " + R + " ; c\n",
          {0x80, 'R', '1', 0x80, 'R', '1'}},
         {"quoted name", "[REGS]\nFILE \"" + F("core 2;x.def") + "\" tail\n", {0x80, 'Q'}},
-        {"tabs and leading blanks", "[REGS]\n \t FILE\t" + R + "\r\n\t#3\tFILE " + A,
+        {"tabs and leading blanks",
+         "[REGS]\n \t FILE\t" + R + "\r\n\t#3\tFILE " + A,
          {0x80, 'R', '1', 0x83, 'A'}},
         {"dollar name beside the configuration", "[REGS]\n#2 FILE $core2.def\n", {0x82, 'C', '2'}},
         {"twice the same file", "[REGS]\nFILE " + A + "\nFILE " + A + "\n", {0x80, 'A', 0x80, 'A'}},
-        {"high bytes end a line and are passed over", "[REGS]\x80" "FILE " + A + "\xfe\n", {0x80, 'A'}},
-        {"NUL ends the tokens of a line", "[REGS]\nFILE " + A + std::string(1, '\0') + "x\n", {0x80, 'A'}},
+        {"high bytes end a line and are passed over",
+         "[REGS]\x80"
+         "FILE " +
+             A + "\xfe\n",
+         {0x80, 'A'}},
+        {"NUL ends the tokens of a line",
+         "[REGS]\nFILE " + A + std::string(1, '\0') + "x\n",
+         {0x80, 'A'}},
         {"a line starting with ';' is ignored", "[REGS]\n;FILE " + A + "\n", {}},
     };
     for (const Case& c : cases) {
@@ -75,12 +84,15 @@ TEST_F(ConfigImage, FailuresAndLimits) {
     Build("[REGS]\nFILE " + dir.path() + "\n", rc);  // a directory opens but cannot be read
     EXPECT_EQ(rc, kRegisterFileBad);
     // A '$' path longer than the path buffer is a file that cannot be opened.
-    Build("[REGS]\nFILE $" + std::string(250, 'n') + "\n", rc, "/" + std::string(10, 'd') + "/t.cfg");
+    Build("[REGS]\nFILE $" + std::string(250, 'n') + "\n", rc,
+          "/" + std::string(10, 'd') + "/t.cfg");
     EXPECT_EQ(rc, kRegisterFileBad);
 
     // Full at 65,536: nothing beyond the buffer, the length stays at the capacity.
     dir.Write("big.def", std::string(40000, 'B'));
-    Build("[REGS]\nFILE " + F("big.def") + "\nFILE " + F("big.def") + "\nFILE " + F("big.def") + "\n", rc);
+    Build(
+        "[REGS]\nFILE " + F("big.def") + "\nFILE " + F("big.def") + "\nFILE " + F("big.def") + "\n",
+        rc);
     EXPECT_EQ(rc, 65536);
     EXPECT_EQ(image[40001], 0x80);
 }
@@ -89,7 +101,8 @@ TEST_F(ConfigImage, LongLinesContinue) {
     // 300 characters without blanks: a line of 256, then one of 44.
     int32_t rc = 0;
     const std::string longName = std::string(252, 'x');
-    EXPECT_EQ(Build("[REGS]\nFILE" + longName + "FILE " + F("a.def") + "\n", rc), (Bytes{0x80, 'A'}));
+    EXPECT_EQ(Build("[REGS]\nFILE" + longName + "FILE " + F("a.def") + "\n", rc),
+              (Bytes{0x80, 'A'}));
 }
 
 TEST(ConfigPieces, PathBesideAndTokens) {

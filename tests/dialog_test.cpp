@@ -63,9 +63,13 @@ QString TextOf(TemplateDialog& d, int id) {
     return "?";
 }
 
-bool Enabled(TemplateDialog& d, int id) { return d.Control(id)->isEnabled(); }
+bool Enabled(TemplateDialog& d, int id) {
+    return d.Control(id)->isEnabled();
+}
 
-void Click(TemplateDialog& d, int id) { QTest::mouseClick(Get<QPushButton>(d, id), Qt::LeftButton); }
+void Click(TemplateDialog& d, int id) {
+    QTest::mouseClick(Get<QPushButton>(d, id), Qt::LeftButton);
+}
 
 void Pick(TemplateDialog& d, int listId, int index) {
     auto* list = Get<QComboBox>(d, listId);
@@ -73,8 +77,12 @@ void Pick(TemplateDialog& d, int listId, int index) {
     emit list->activated(index);
 }
 
-std::string UserAddress() { return test::LoopbackAddress(); }
-std::string FactoryLoopback() { return test::SecondLoopbackAddress(); }
+std::string UserAddress() {
+    return test::LoopbackAddress();
+}
+std::string FactoryLoopback() {
+    return test::SecondLoopbackAddress();
+}
 
 // Runs the main window through CVexasetupApp, with script acting on it while it is up.
 int RunApp(std::vector<std::string> args, RecordingBoxes& boxes,
@@ -146,15 +154,16 @@ TEST_F(Dialog, FirstStartShowsTheDefaultsAndOnlyConnect) {
 }
 
 TEST_F(Dialog, OkStoresTheChoicesAndCancelStoresNothing) {
-    EXPECT_EQ(RunApp({}, boxes, [](CVexasetupDlg& d) {
-                  Pick(d, 130, 3);
-                  EXPECT_TRUE(Enabled(d, 131));
-                  Pick(d, 131, 3);
-                  Pick(d, 130, 0);
-                  EXPECT_FALSE(Enabled(d, 131));
-                  Pick(d, 130, 3);
-                  Click(d, 1);
-              }),
+    EXPECT_EQ(RunApp({}, boxes,
+                     [](CVexasetupDlg& d) {
+                         Pick(d, 130, 3);
+                         EXPECT_TRUE(Enabled(d, 131));
+                         Pick(d, 131, 3);
+                         Pick(d, 130, 0);
+                         EXPECT_FALSE(Enabled(d, 131));
+                         Pick(d, 130, 3);
+                         Click(d, 1);
+                     }),
               1);
     auto s = Store();
     s->beginGroup("Setup Cortex-SWD");
@@ -163,10 +172,11 @@ TEST_F(Dialog, OkStoresTheChoicesAndCancelStoresNothing) {
     EXPECT_EQ(s->value("Subnet").toString(), "255.255.255.0");
     s->endGroup();
 
-    EXPECT_EQ(RunApp({}, boxes, [](CVexasetupDlg& d) {
-                  Pick(d, 130, 5);
-                  Click(d, 2);
-              }),
+    EXPECT_EQ(RunApp({}, boxes,
+                     [](CVexasetupDlg& d) {
+                         Pick(d, 130, 5);
+                         Click(d, 2);
+                     }),
               2);
     RunApp({}, boxes, [](CVexasetupDlg& d) {
         Pick(d, 130, 7);
@@ -394,7 +404,7 @@ TEST_F(Dialog, LoaderVersionZeroAndCurrentAfterAFailure) {
         EXPECT_EQ(TextOf(d, 112), "unknown");
         int hellos = 0;
         for (const sim::Event& e : sim.probe.Events()) hellos += e.kind == sim::EventKind::Hello;
-        EXPECT_EQ(hellos, 1);  // not retried
+        EXPECT_EQ(hellos, 1);                                        // not retried
         for (int id : {105, 115, 114}) EXPECT_TRUE(Enabled(d, id));  // as they were
 
         Click(d, 105);  // the link is closed now

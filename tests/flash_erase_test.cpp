@@ -58,8 +58,7 @@ TEST_F(Erase, ErasesTheListInOrderAndReportsTheCrc) {
 
     std::vector<uint32_t> expected;
     for (uint32_t a = 0x002000; a <= 0x00E000; a += 0x2000) expected.push_back(a);
-    for (uint32_t a = 0x030000; a <= 0x3F0000; a += 0x10000)
-        expected.push_back(a);
+    for (uint32_t a = 0x030000; a <= 0x3F0000; a += 0x10000) expected.push_back(a);
     EXPECT_EQ(Erased(), expected);
     ASSERT_EQ(expected.size(), 68u);
     for (int i = 0; i < 68; ++i) EXPECT_EQ(EraseListSector(i), expected[i]);

@@ -11,15 +11,15 @@ TEST(ParseIPv4, Texts) {
         {"192.168.1.2", 0xC0A80102},
         {"0.0.0.0", 0},
         {"255.255.255.255", 0xFFFFFFFF},
-        {"010.001.2.3", 0x0A010203},   // leading zeros
-        {"1..2.3", 0x01000203},        // an empty field is 0
+        {"010.001.2.3", 0x0A010203},  // leading zeros
+        {"1..2.3", 0x01000203},       // an empty field is 0
         {"...", 0},
         {"1.2.3.256", 0xFFFFFFFF},
-        {"1.2.3.0004", 0xFFFFFFFF},    // four digits
+        {"1.2.3.0004", 0xFFFFFFFF},  // four digits
         {"1.2.3", 0xFFFFFFFF},
-        {"1.2.3.4.5", 0xFFFFFFFF},     // a fifth field
+        {"1.2.3.4.5", 0xFFFFFFFF},  // a fifth field
         {"1.2.3.4.", 0xFFFFFFFF},
-        {" 1.2.3.4", 0xFFFFFFFF},      // blanks
+        {" 1.2.3.4", 0xFFFFFFFF},  // blanks
         {"1.2.3.4 ", 0xFFFFFFFF},
         {"1.2.3.x", 0xFFFFFFFF},
         {"", 0xFFFFFFFF},
@@ -50,8 +50,8 @@ TEST_F(Setup, TheRecord) {
     const std::string name = "C:\\probe\\target.cfg";
     ASSERT_EQ(Transmit("111.111.111.111", name), kOk);
     Bytes expected(104, 0x00);
-    const Bytes head = {0x02, 0xA7, 0xE5, 0x41, 0x00, 0x27, 0xFF, 0xFF, 192, 168, 0, 7,
-                        255,  255,  255,  0,    192,  168,  0,    1,    111,  111, 111, 111};
+    const Bytes head = {0x02, 0xA7, 0xE5, 0x41, 0x00, 0x27, 0xFF, 0xFF, 192, 168, 0,   7,
+                        255,  255,  255,  0,    192,  168,  0,    1,    111, 111, 111, 111};
     std::copy(head.begin(), head.end(), expected.begin());
     std::copy(name.begin(), name.end(), expected.begin() + 24);
     EXPECT_EQ(Flash(0x6000, 104), expected);

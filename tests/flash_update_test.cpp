@@ -116,8 +116,8 @@ TEST_F(Update, ABadImageCostsNoFirmware) {
     badLine.insert(badLine.find("\nS3", good.size() / 2) + 1, "S3 not a record\n");
     Bytes badHeader = payload;
     badHeader[27] = 0x02;
-    const std::string shortFile =
-        test::PadToSize(test::SRecordFile(test::FirmwarePayload(32 * 1024, 14), kArea, '3', 32), 99999);
+    const std::string shortFile = test::PadToSize(
+        test::SRecordFile(test::FirmwarePayload(32 * 1024, 14), kArea, '3', 32), 99999);
     const struct {
         const char* what;
         std::string text;
@@ -128,7 +128,8 @@ TEST_F(Update, ABadImageCostsNoFirmware) {
         {"record above the area", good + test::SRecordLine('3', 0x200000, Bytes(16, 0))},
         {"record running past the area", good + test::SRecordLine('3', 0x1FFFF8, Bytes(16, 0))},
         {"bad header", test::SRecordFile(badHeader, kArea, '3', 32)},
-        {"no data at all", [] {
+        {"no data at all",
+         [] {
              std::string headers;
              while (headers.size() < 100000) headers += test::SRecordLine('0', 0, {'h'});
              return headers;
@@ -146,8 +147,8 @@ TEST_F(Update, ABadImageCostsNoFirmware) {
 }
 
 TEST_F(Update, SizeLimitIsInclusive) {
-    const std::string text =
-        test::PadToSize(test::SRecordFile(test::FirmwarePayload(32 * 1024, 15), kArea, '3', 32), 100000);
+    const std::string text = test::PadToSize(
+        test::SRecordFile(test::FirmwarePayload(32 * 1024, 15), kArea, '3', 32), 100000);
     ASSERT_EQ(text.size(), 100000u);
     WriteImage(text);
     EXPECT_EQ(UpdateFirmware(105, status), kOk);

@@ -11,9 +11,9 @@ namespace {
 struct SpecCase {
     const char* spec;
     ChannelKind kind;
-    const char* device;  // serial
-    int32_t speed;       // serial
-    const char* address; // network
+    const char* device;   // serial
+    int32_t speed;        // serial
+    const char* address;  // network
 };
 
 const SpecCase kSpecCases[] = {

@@ -40,8 +40,8 @@ TEST_F(Loader, IdentifyReadsAFullReply) {
 }
 
 TEST_F(Loader, IdentifyFirmwareVersionField) {
-    const std::pair<uint16_t, uint16_t> cases[] = {
-        {0x3000, 0}, {0x3001, 1}, {0x30FF, 255}, {0x3100, 0}, {0x2FFF, 0}, {0x0000, 0}};
+    const std::pair<uint16_t, uint16_t> cases[] = {{0x3000, 0}, {0x3001, 1}, {0x30FF, 255},
+                                                   {0x3100, 0}, {0x2FFF, 0}, {0x0000, 0}};
     for (auto [field, expected] : cases) {
         sim::Identity id;
         id.firmwareField = field;
@@ -58,7 +58,7 @@ TEST_F(Loader, IdentifyReplyShapes) {
         const char* what;
         sim::DeviceFaults faults;
         ResultCode result;
-        uint16_t loader;   // expected outputs; 999 and "keep" mean unchanged
+        uint16_t loader;  // expected outputs; 999 and "keep" mean unchanged
         const char* serial;
     };
     const Case cases[] = {
@@ -102,8 +102,8 @@ TEST_F(Loader, ReadMemory) {
     EXPECT_EQ(data[4], 0xFF);
     EXPECT_EQ(ReadMemory(0x123400, 0, data), kOk);
 
-    for (auto faults : {Shape('e', uint8_t{'x'}, 0), Shape('e', std::nullopt, 1),
-                        Shape('e', std::nullopt, -1)}) {
+    for (auto faults :
+         {Shape('e', uint8_t{'x'}, 0), Shape('e', std::nullopt, 1), Shape('e', std::nullopt, -1)}) {
         Faults(faults);
         uint8_t untouched[8] = {9, 9, 9, 9, 9, 9, 9, 9};
         EXPECT_EQ(ReadMemory(0x123400, 8, untouched), kWrongReply);

@@ -14,9 +14,9 @@ public:
     struct Shared {
         std::deque<uint8_t> input;
         std::vector<uint8_t> written;
-        bool gone = false;      // the device vanished: every read fails
+        bool gone = false;  // the device vanished: every read fails
         bool refuse115200 = false;
-        int timeouts = 0;       // reads that ran out of time
+        int timeouts = 0;  // reads that ran out of time
     };
     explicit MemoryPort(Shared& shared) : s_(shared) {}
     bool SetSpeed(uint32_t bps) override { return !(s_.refuse115200 && bps == 115200); }

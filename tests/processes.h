@@ -1,8 +1,8 @@
 // Running the built programs as a user would: as processes, with their output captured.
 #pragma once
 
-#include <string>
 #include <sys/types.h>
+#include <string>
 #include <vector>
 
 namespace test {

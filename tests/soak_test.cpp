@@ -90,7 +90,8 @@ TEST_F(Soak, UdpFaultsAreCarried) {
             test::UdpProbe sim({}, faults);
             ASSERT_EQ(LinkOpen(sim.spec.c_str()), kOk);
             const ResultCode rc = UpdateFirmwareFromFile(Image(image), status);
-            const Bytes area = sim.probe.ReadFlash(kArea, static_cast<uint32_t>(payloads[image].size()));
+            const Bytes area =
+                sim.probe.ReadFlash(kArea, static_cast<uint32_t>(payloads[image].size()));
             if (rc == kOk) {
                 EXPECT_EQ(area, Expected(payloads[image]));
             } else {
@@ -143,7 +144,8 @@ TEST_F(Soak, SerialFaultsAreCarried) {
             SetSerialDevicePath(4, files.File("tty"));
             ASSERT_EQ(LinkOpen("COM4 115200"), kOk);
             const ResultCode rc = UpdateFirmwareFromFile(Image(image), status);
-            const Bytes area = probe.ReadFlash(kArea, static_cast<uint32_t>(payloads[image].size()));
+            const Bytes area =
+                probe.ReadFlash(kArea, static_cast<uint32_t>(payloads[image].size()));
             passed += rc == kOk;
             if (rc == kOk) {
                 EXPECT_EQ(area, Expected(payloads[image]));
@@ -175,7 +177,8 @@ TEST_F(Soak, UnpluggedMidUpdateThenBack) {
     ASSERT_EQ(LinkOpen(sim.spec.c_str()), kOk);
     status.onText = nullptr;
     EXPECT_EQ(UpdateFirmwareFromFile(Image(0), status), kOk);
-    EXPECT_EQ(sim.probe.ReadFlash(kArea, static_cast<uint32_t>(payloads[0].size())), Expected(payloads[0]));
+    EXPECT_EQ(sim.probe.ReadFlash(kArea, static_cast<uint32_t>(payloads[0].size())),
+              Expected(payloads[0]));
 }
 
 TEST_F(Soak, UnpluggedMidEraseAndMidTransmit) {
@@ -195,7 +198,8 @@ TEST_F(Soak, UnpluggedMidEraseAndMidTransmit) {
         files.Write("big.cfg", std::string(60000, ';'));
         std::atomic<bool> done{false};
         std::thread unplug([&] {
-            StopWhenProgrammed(sim.probe, 0x200000, [&] { sim.server.Stop(); }, done);
+            StopWhenProgrammed(
+                sim.probe, 0x200000, [&] { sim.server.Stop(); }, done);
         });
         EXPECT_EQ(WriteSetupData("1.2.3.4", "255.0.0.0", "1.0.0.1", "255.255.255.255",
                                  files.File("big.cfg")),

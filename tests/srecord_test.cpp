@@ -25,7 +25,8 @@ std::vector<Block> ReadBlocks(const std::string& path, int32_t& last) {
     ClearPendingRecord();
     uint8_t block[kFirmwareBlockSize];
     uint32_t start = 0;
-    while ((last = ReadFirmwareBlock(file, block, start)) > 0) blocks.push_back({start, {block, block + last}});
+    while ((last = ReadFirmwareBlock(file, block, start)) > 0)
+        blocks.push_back({start, {block, block + last}});
     return blocks;
 }
 
@@ -108,7 +109,8 @@ TEST(SRecord, LineCases) {
     }
     uint32_t address = 0;
     uint8_t data[kMaxRecordData];
-    ASSERT_EQ(ParseSRecordLine(test::SRecordLine('2', 0x123456, kSixteen).c_str(), address, data), 16);
+    ASSERT_EQ(ParseSRecordLine(test::SRecordLine('2', 0x123456, kSixteen).c_str(), address, data),
+              16);
     EXPECT_EQ(address, 0x123456u);
 }
 
@@ -132,11 +134,10 @@ TEST(SRecord, BlockCases) {
     ExpectExactly(blocks, 0x1000, k1260);
 
     // A gap, a record below the block's end, and skipped lines between records.
-    const std::string gap = test::SRecordLine('3', 0x100000, kSixteen) +
-                            test::SRecordLine('3', 0x100020, kSixteen) +
-                            test::SRecordLine('3', 0x100010, kSixteen) +
-                            test::SRecordLine('5', 0x0003, {}) +
-                            test::SRecordLine('3', 0x100020, kSixteen);
+    const std::string gap =
+        test::SRecordLine('3', 0x100000, kSixteen) + test::SRecordLine('3', 0x100020, kSixteen) +
+        test::SRecordLine('3', 0x100010, kSixteen) + test::SRecordLine('5', 0x0003, {}) +
+        test::SRecordLine('3', 0x100020, kSixteen);
     blocks = ReadText(dir, gap, last);
     ASSERT_EQ(blocks.size(), 3u);
     EXPECT_EQ(blocks[0].start, 0x100000u);
@@ -179,13 +180,18 @@ TEST(SRecord, FilesFromObjcopyAndSrecCat) {
         std::string command;  // %in, %out
     };
     const Case cases[] = {
-        {70001, 0x100000, "objcopy -I binary -O srec --change-addresses 0x100000 --srec-forceS3 %in %out"},
-        {4099, 0x100000, "objcopy -I binary -O srec --change-addresses 0x100000 --srec-forceS3 --srec-len 64 %in %out"},
-        {30000, 0x100000, "objcopy -I binary -O srec --change-addresses 0x100000 --srec-len 252 %in %out"},
+        {70001, 0x100000,
+         "objcopy -I binary -O srec --change-addresses 0x100000 --srec-forceS3 %in %out"},
+        {4099, 0x100000,
+         "objcopy -I binary -O srec --change-addresses 0x100000 --srec-forceS3 --srec-len 64 %in "
+         "%out"},
+        {30000, 0x100000,
+         "objcopy -I binary -O srec --change-addresses 0x100000 --srec-len 252 %in %out"},
         {20000, 0x0, "objcopy -I binary -O srec --srec-len 17 %in %out"},
         {65536, 0x0, "srec_cat %in -binary -o %out -address-length=2 -line-length=46"},
         {50001, 0x100000, "srec_cat %in -binary -offset 0x100000 -o %out -address-length=3"},
-        {50001, 0x100000, "srec_cat %in -binary -offset 0x100000 -o %out -address-length=4 -line-length=200"},
+        {50001, 0x100000,
+         "srec_cat %in -binary -offset 0x100000 -o %out -address-length=4 -line-length=200"},
     };
     uint32_t seed = 1;
     for (const Case& c : cases) {

@@ -67,7 +67,9 @@ Message ReplyTo(const Message& request, const Message& body) {
     return m;
 }
 
-bool IsHello(const Message& m) { return m == Message{0x00, 0x01, 0x01}; }
+bool IsHello(const Message& m) {
+    return m == Message{0x00, 0x01, 0x01};
+}
 
 ScriptedUdpPeer::ScriptedUdpPeer(const std::string& address, Script script)
     : script_(std::move(script)) {
@@ -112,6 +114,8 @@ std::vector<Message> ScriptedUdpPeer::Received() {
     return received_;
 }
 
-int ScriptedUdpPeer::Requests() { return static_cast<int>(Received().size()); }
+int ScriptedUdpPeer::Requests() {
+    return static_cast<int>(Received().size());
+}
 
 }  // namespace test

@@ -2,12 +2,12 @@
 // a thread, and a status line that keeps what it was told.
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <mutex>
-#include <thread>
-#include <atomic>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "common/status.h"
@@ -71,8 +71,8 @@ public:
     using Script = std::function<std::vector<Message>(const Message& received)>;
     ScriptedUdpPeer(const std::string& address, Script script);
     ~ScriptedUdpPeer();
-    std::vector<Message> Received();      // everything but hellos, in order
-    int Requests();                       // how many of those there were
+    std::vector<Message> Received();  // everything but hellos, in order
+    int Requests();                   // how many of those there were
 
 private:
     int fd_ = -1;

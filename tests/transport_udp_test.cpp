@@ -18,18 +18,21 @@ const Message kHelloAnswer = {0x00, 0x01, 0x01};
 const Message kHold = {0x08, 0x01, 0x00};
 constexpr uint32_t kShortLimitMs = 10;  // the caller's time limit: waits of 110, 120, ...
 
-std::string Spec() { return "NETWORK " + test::LoopbackAddress(); }
+std::string Spec() {
+    return "NETWORK " + test::LoopbackAddress();
+}
 
 int32_t Transact(const Message& body, Message* reply = nullptr, int32_t capacity = 1500) {
     uint8_t buffer[1500];
-    const int32_t r = LinkTransact(static_cast<int32_t>(body.size()), body.data(), capacity,
-                                   buffer, kShortLimitMs);
+    const int32_t r = LinkTransact(static_cast<int32_t>(body.size()), body.data(), capacity, buffer,
+                                   kShortLimitMs);
     if (reply && r >= 0) reply->assign(buffer, buffer + r);
     return r;
 }
 
 // A script from a function of (request, how many requests so far, 1-based).
-test::ScriptedUdpPeer::Script Answering(std::function<std::vector<Message>(const Message&, int)> f) {
+test::ScriptedUdpPeer::Script Answering(
+    std::function<std::vector<Message>(const Message&, int)> f) {
     auto count = std::make_shared<std::atomic<int>>(0);
     return [f, count](const Message& m) -> std::vector<Message> {
         if (IsHello(m)) return {kHelloAnswer};
@@ -46,8 +49,8 @@ protected:
 
 TEST_F(Transport, SequenceBitsCycleAndRepliesComeBack) {
     test::ScriptedUdpPeer peer(test::LoopbackAddress(), Answering([](const Message& m, int) {
-        return std::vector<Message>{ReplyTo(m, {'k', m[2]})};
-    }));
+                                   return std::vector<Message>{ReplyTo(m, {'k', m[2]})};
+                               }));
     ASSERT_EQ(LinkOpen(Spec().c_str()), kOk);
     for (uint8_t i = 0; i < 5; ++i) {
         Message reply;
@@ -62,8 +65,9 @@ TEST_F(Transport, SequenceBitsCycleAndRepliesComeBack) {
 
 TEST_F(Transport, AResendCarriesTheSameHeader) {
     test::ScriptedUdpPeer peer(test::LoopbackAddress(), Answering([](const Message& m, int n) {
-        return n < 3 ? std::vector<Message>{} : std::vector<Message>{ReplyTo(m, {'x'})};
-    }));
+                                   return n < 3 ? std::vector<Message>{}
+                                                : std::vector<Message>{ReplyTo(m, {'x'})};
+                               }));
     ASSERT_EQ(LinkOpen(Spec().c_str()), kOk);
     EXPECT_EQ(Transact({0x42}), 1);
     const auto got = peer.Received();
@@ -76,17 +80,17 @@ TEST_F(Transport, StaleRepliesAndRuntsCostNoAttempt) {
     // Six stale replies and two runts before the real one: were any of them an attempt,
     // the call would give up before the real reply.
     test::ScriptedUdpPeer peer(test::LoopbackAddress(), Answering([](const Message& m, int) {
-        std::vector<Message> out;
-        for (int i = 0; i < 6; ++i) {
-            Message stale = ReplyTo(m, {'s'});
-            stale[0] ^= 0x80;
-            out.push_back(stale);
-        }
-        out.push_back({0x01});
-        out.push_back({0x01, 0x02});
-        out.push_back(ReplyTo(m, {'o', 'k'}));
-        return out;
-    }));
+                                   std::vector<Message> out;
+                                   for (int i = 0; i < 6; ++i) {
+                                       Message stale = ReplyTo(m, {'s'});
+                                       stale[0] ^= 0x80;
+                                       out.push_back(stale);
+                                   }
+                                   out.push_back({0x01});
+                                   out.push_back({0x01, 0x02});
+                                   out.push_back(ReplyTo(m, {'o', 'k'}));
+                                   return out;
+                               }));
     ASSERT_EQ(LinkOpen(Spec().c_str()), kOk);
     Message reply;
     EXPECT_EQ(Transact({0x01}, &reply), 2);
@@ -96,10 +100,10 @@ TEST_F(Transport, StaleRepliesAndRuntsCostNoAttempt) {
 
 TEST_F(Transport, ALengthMismatchResends) {
     test::ScriptedUdpPeer peer(test::LoopbackAddress(), Answering([](const Message& m, int n) {
-        Message reply = ReplyTo(m, {'a', 'b'});
-        if (n == 1) reply[1] = 5;
-        return std::vector<Message>{reply};
-    }));
+                                   Message reply = ReplyTo(m, {'a', 'b'});
+                                   if (n == 1) reply[1] = 5;
+                                   return std::vector<Message>{reply};
+                               }));
     ASSERT_EQ(LinkOpen(Spec().c_str()), kOk);
     EXPECT_EQ(Transact({0x01}), 2);
     EXPECT_EQ(peer.Requests(), 2);
@@ -108,17 +112,17 @@ TEST_F(Transport, ALengthMismatchResends) {
 TEST_F(Transport, LinkHoldOnceWaitsTwiceResends) {
     {
         test::ScriptedUdpPeer peer(test::LoopbackAddress(), Answering([](const Message& m, int) {
-            return std::vector<Message>{kHold, ReplyTo(m, {'1'})};
-        }));
+                                       return std::vector<Message>{kHold, ReplyTo(m, {'1'})};
+                                   }));
         ASSERT_EQ(LinkOpen(Spec().c_str()), kOk);
         EXPECT_EQ(Transact({0x01}), 1);
         EXPECT_EQ(peer.Requests(), 1);
     }
     {
         test::ScriptedUdpPeer peer(test::LoopbackAddress(), Answering([](const Message& m, int n) {
-            return n == 1 ? std::vector<Message>{kHold, kHold}
-                          : std::vector<Message>{ReplyTo(m, {'2'})};
-        }));
+                                       return n == 1 ? std::vector<Message>{kHold, kHold}
+                                                     : std::vector<Message>{ReplyTo(m, {'2'})};
+                                   }));
         ASSERT_EQ(LinkOpen(Spec().c_str()), kOk);
         EXPECT_EQ(Transact({0x01}), 1);
         EXPECT_EQ(peer.Requests(), 2);
@@ -127,8 +131,8 @@ TEST_F(Transport, LinkHoldOnceWaitsTwiceResends) {
 
 TEST_F(Transport, AHoldAfterTheFifthSendGivesUp) {
     test::ScriptedUdpPeer peer(test::LoopbackAddress(), Answering([](const Message&, int) {
-        return std::vector<Message>{kHold};
-    }));
+                                   return std::vector<Message>{kHold};
+                               }));
     ASSERT_EQ(LinkOpen(Spec().c_str()), kOk);
     EXPECT_EQ(Transact({0x01}), kNoAnswer);
     EXPECT_EQ(peer.Requests(), 5);
@@ -137,8 +141,9 @@ TEST_F(Transport, AHoldAfterTheFifthSendGivesUp) {
 TEST_F(Transport, SilenceMakesTheLinkFailUntilTheNextOpen) {
     std::atomic<bool> silent{true};
     test::ScriptedUdpPeer peer(test::LoopbackAddress(), Answering([&](const Message& m, int) {
-        return silent ? std::vector<Message>{} : std::vector<Message>{ReplyTo(m, {'y'})};
-    }));
+                                   return silent ? std::vector<Message>{}
+                                                 : std::vector<Message>{ReplyTo(m, {'y'})};
+                               }));
     ASSERT_EQ(LinkOpen(Spec().c_str()), kOk);
     EXPECT_EQ(Transact({0x01}), kNoAnswer);
     EXPECT_EQ(peer.Requests(), 5);
@@ -152,8 +157,8 @@ TEST_F(Transport, SilenceMakesTheLinkFailUntilTheNextOpen) {
 
 TEST_F(Transport, LongestRequestAndOneTooLong) {
     test::ScriptedUdpPeer peer(test::LoopbackAddress(), Answering([](const Message& m, int) {
-        return std::vector<Message>{ReplyTo(m, {'z'})};
-    }));
+                                   return std::vector<Message>{ReplyTo(m, {'z'})};
+                               }));
     ASSERT_EQ(LinkOpen(Spec().c_str()), kOk);
     EXPECT_EQ(Transact(Message(1499, 0xAB)), kBadChannel);
     EXPECT_EQ(peer.Requests(), 0);
@@ -167,20 +172,21 @@ TEST_F(Transport, LongestRequestAndOneTooLong) {
 
 TEST_F(Transport, AReplyLongerThanTheCapacityLeavesTheLinkOpen) {
     test::ScriptedUdpPeer peer(test::LoopbackAddress(), Answering([](const Message& m, int) {
-        return std::vector<Message>{ReplyTo(m, Message(10, 'L'))};
-    }));
+                                   return std::vector<Message>{ReplyTo(m, Message(10, 'L'))};
+                               }));
     ASSERT_EQ(LinkOpen(Spec().c_str()), kOk);
     EXPECT_EQ(Transact({0x01}, nullptr, 9), kReplyTooLong);
     EXPECT_EQ(Transact({0x01}, nullptr, 10), 10);
 }
 
 TEST_F(Transport, OddDatagramsAtTheNetworkLink) {
-    test::ScriptedUdpPeer peer(test::LoopbackAddress(), [](const Message& m) -> std::vector<Message> {
-        if (IsHello(m)) return {kHelloAnswer};
-        if (m[0] == 1) return {Message(1501, 0x00)};
-        if (m[0] == 2) return {Message{}};
-        return {Message(1500, 0x11)};
-    });
+    test::ScriptedUdpPeer peer(test::LoopbackAddress(),
+                               [](const Message& m) -> std::vector<Message> {
+                                   if (IsHello(m)) return {kHelloAnswer};
+                                   if (m[0] == 1) return {Message(1501, 0x00)};
+                                   if (m[0] == 2) return {Message{}};
+                                   return {Message(1500, 0x11)};
+                               });
     ASSERT_EQ(LinkOpen(Spec().c_str()), kOk);
     uint8_t buffer[1500];
     const uint8_t one = 1, two = 2, three = 3;
