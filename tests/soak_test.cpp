@@ -69,6 +69,17 @@ protected:
     }
     void TearDown() override { LinkClose(); }
     std::string Image(size_t i) { return files.File("fw" + std::to_string(i)); }
+    // Updates with image i over the open link; the flash must then equal the image, or,
+    // after a failure, be without the valid marker. True when the update passed.
+    bool UpdateEqualOrUnmarked(sim::Probe& probe, size_t i) {
+        const ResultCode rc = UpdateFirmwareFromFile(Image(i), status);
+        const Bytes area = probe.ReadFlash(kArea, static_cast<uint32_t>(payloads[i].size()));
+        if (rc == kOk)
+            EXPECT_EQ(area, Expected(payloads[i]));
+        else
+            EXPECT_NE(Bytes(area.begin(), area.begin() + 4), kMarker);
+        return rc == kOk;
+    }
     test::TempDir files;
     std::vector<Bytes> payloads;
     test::RecordingStatus status;
@@ -89,15 +100,7 @@ TEST_F(Soak, UdpFaultsAreCarried) {
             faults.corrupt = 0.1;
             test::UdpProbe sim({}, faults);
             ASSERT_EQ(LinkOpen(sim.spec.c_str()), kOk);
-            const ResultCode rc = UpdateFirmwareFromFile(Image(image), status);
-            const Bytes area =
-                sim.probe.ReadFlash(kArea, static_cast<uint32_t>(payloads[image].size()));
-            if (rc == kOk) {
-                EXPECT_EQ(area, Expected(payloads[image]));
-            } else {
-                EXPECT_NE(Bytes(area.begin(), area.begin() + 4), kMarker);
-            }
-            passed += rc == kOk;
+            passed += UpdateEqualOrUnmarked(sim.probe, image);
             LinkClose();
         }
     }
@@ -115,12 +118,7 @@ TEST_F(Soak, UdpLossEndsEqualOrUnmarked) {
         faults.dropReply = 0.02;
         test::UdpProbe sim({}, faults);
         ASSERT_EQ(LinkOpen(sim.spec.c_str()), kOk);
-        const ResultCode rc = UpdateFirmwareFromFile(Image(0), status);
-        const Bytes area = sim.probe.ReadFlash(kArea, static_cast<uint32_t>(payloads[0].size()));
-        if (rc == kOk)
-            EXPECT_EQ(area, Expected(payloads[0]));
-        else
-            EXPECT_NE(Bytes(area.begin(), area.begin() + 4), kMarker);
+        UpdateEqualOrUnmarked(sim.probe, 0);
         LinkClose();
     }
 }
@@ -143,15 +141,7 @@ TEST_F(Soak, SerialFaultsAreCarried) {
             ASSERT_TRUE(server.Start(error)) << error;
             SetSerialDevicePath(4, files.File("tty"));
             ASSERT_EQ(LinkOpen("COM4 115200"), kOk);
-            const ResultCode rc = UpdateFirmwareFromFile(Image(image), status);
-            const Bytes area =
-                probe.ReadFlash(kArea, static_cast<uint32_t>(payloads[image].size()));
-            passed += rc == kOk;
-            if (rc == kOk) {
-                EXPECT_EQ(area, Expected(payloads[image]));
-            } else {
-                EXPECT_NE(Bytes(area.begin(), area.begin() + 4), kMarker);
-            }
+            passed += UpdateEqualOrUnmarked(probe, image);
             LinkClose();
         }
     }
