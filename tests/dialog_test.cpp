@@ -429,6 +429,27 @@ TEST_F(Dialog, ASerialPortWithoutASpeedRefusesToConnect) {
     });
 }
 
+TEST_F(Dialog, ComPortsComeFromTheSettings) {
+    test::TempDir dir;
+    sim::Probe probe;
+    sim::PtyServer server(probe, dir.File("probe-tty"), 9600);
+    std::string error;
+    ASSERT_TRUE(server.Start(error)) << error;
+    {
+        auto s = Store();
+        s->beginGroup("Serial Ports");
+        s->setValue("COM3", QString::fromStdString(dir.File("probe-tty")));
+    }
+    RunApp({}, boxes, [&](CVexasetupDlg& d) {
+        Pick(d, 130, 3);
+        Pick(d, 131, 3);  // 57600
+        Click(d, 129);
+        EXPECT_EQ(TextOf(d, 111), "Connecting to Vexa Loader passed!");
+        EXPECT_EQ(server.Speed(), 57600u);
+        Click(d, 2);
+    });
+}
+
 TEST_F(Dialog, LayoutFollowsTheTemplate) {
     CVexasetupDlg d;
     const QRect ok = d.Control(1)->geometry();
