@@ -1,6 +1,10 @@
 // vexalink-cli as a user runs it, against vexaq-sim processes.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <filesystem>
 #include <thread>
 
@@ -135,6 +139,20 @@ TEST_F(Cli, Failures) {
     EXPECT_NE(r.err.find("Firmware update failed!\n"), std::string::npos);
     EXPECT_EQ(r.ErrLines().back(),
               "error: -4006 EraseFailed: the loader reported that an erase failed");
+}
+
+TEST_F(Cli, ABusyPortNamesItsHolder) {
+    test::SimProcess sim({"--pty", dir.File("tty"), "--flash", flash});
+    const int fd = open(dir.File("tty").c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(flock(fd, LOCK_EX), 0);  // as another serial program would hold it
+    const test::Run r = Cli_({"--serial", dir.File("tty"), "info"});
+    close(fd);
+    EXPECT_EQ(r.exit, 1);
+    EXPECT_NE(r.err.find("Device or resource busy"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("The port is held by " + std::to_string(getpid()) + " (cli_test)"),
+              std::string::npos)
+        << r.err;
 }
 
 TEST_F(Cli, UsageErrorsSendNothing) {
