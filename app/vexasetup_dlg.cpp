@@ -117,7 +117,6 @@ void CVexasetupDlg::contextMenuEvent(QContextMenuEvent* event) {
     const char* about = LoadStringResource(kAboutMenuStringId);
     if (!*about) return;
     QMenu menu(this);
-    menu.addSeparator();
     QAction* entry = menu.addAction(QString::fromUtf8(about));
     if (menu.exec(event->globalPos()) == entry) OnSysCommand(kAboutCommand);
 }
