@@ -5,6 +5,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <functional>
 #include <thread>
 
 #include "flash/erase.h"
@@ -80,6 +81,20 @@ protected:
             EXPECT_NE(Bytes(area.begin(), area.begin() + 4), kMarker);
         return rc == kOk;
     }
+    // One run for each image and each of 20 seeds over faults; how many updates passed.
+    int EverySeed(const sim::LineFaults& faults,
+                  const std::function<bool(size_t, const sim::LineFaults&)>& run) {
+        int passed = 0;
+        for (size_t image = 0; image < payloads.size(); ++image) {
+            for (uint32_t seed = 1; seed <= 20; ++seed) {
+                SCOPED_TRACE("image " + std::to_string(image) + " seed " + std::to_string(seed));
+                sim::LineFaults seeded = faults;
+                seeded.seed = seed;
+                passed += run(image, seeded);
+            }
+        }
+        return passed;
+    }
     test::TempDir files;
     std::vector<Bytes> payloads;
     test::RecordingStatus status;
@@ -88,22 +103,18 @@ protected:
 // Faults that the transport carries without waiting: stale replies, LinkHold, runts and
 // damaged length fields; 20 seeds for each image.
 TEST_F(Soak, UdpFaultsAreCarried) {
-    int passed = 0;
-    for (size_t image = 0; image < payloads.size(); ++image) {
-        for (uint32_t seed = 1; seed <= 20; ++seed) {
-            SCOPED_TRACE("image " + std::to_string(image) + " seed " + std::to_string(seed));
-            sim::LineFaults faults;
-            faults.seed = seed;
-            faults.stale = 0.2;
-            faults.hold = 0.2;
-            faults.runt = 0.2;
-            faults.corrupt = 0.1;
-            test::UdpProbe sim({}, faults);
-            ASSERT_EQ(LinkOpen(sim.spec.c_str()), kOk);
-            passed += UpdateEqualOrUnmarked(sim.probe, image);
-            LinkClose();
-        }
-    }
+    sim::LineFaults faults;
+    faults.stale = 0.2;
+    faults.hold = 0.2;
+    faults.runt = 0.2;
+    faults.corrupt = 0.1;
+    const int passed = EverySeed(faults, [&](size_t image, const sim::LineFaults& seeded) {
+        test::UdpProbe sim({}, seeded);
+        EXPECT_EQ(LinkOpen(sim.spec.c_str()), kOk);
+        const bool ok = UpdateEqualOrUnmarked(sim.probe, image);
+        LinkClose();
+        return ok;
+    });
     // Each of these faults costs at most a resend; five sends carry nearly every block.
     EXPECT_GE(passed, 36);
 }
@@ -124,27 +135,23 @@ TEST_F(Soak, UdpLossEndsEqualOrUnmarked) {
 }
 
 TEST_F(Soak, SerialFaultsAreCarried) {
-    int passed = 0;
-    for (size_t image = 0; image < payloads.size(); ++image) {
-        for (uint32_t seed = 1; seed <= 20; ++seed) {
-            SCOPED_TRACE("image " + std::to_string(image) + " seed " + std::to_string(seed));
-            sim::LineFaults faults;
-            faults.seed = seed;
-            faults.corrupt = 0.1;
-            faults.garbage = 0.2;
-            faults.stale = 0.1;
-            faults.hold = 0.1;
-            faults.runt = 0.1;
-            sim::Probe probe;
-            sim::PtyServer server(probe, files.File("tty"), 115200, faults);
-            std::string error;
-            ASSERT_TRUE(server.Start(error)) << error;
-            SetSerialDevicePath(4, files.File("tty"));
-            ASSERT_EQ(LinkOpen("COM4 115200"), kOk);
-            passed += UpdateEqualOrUnmarked(probe, image);
-            LinkClose();
-        }
-    }
+    sim::LineFaults faults;
+    faults.corrupt = 0.1;
+    faults.garbage = 0.2;
+    faults.stale = 0.1;
+    faults.hold = 0.1;
+    faults.runt = 0.1;
+    const int passed = EverySeed(faults, [&](size_t image, const sim::LineFaults& seeded) {
+        sim::Probe probe;
+        sim::PtyServer server(probe, files.File("tty"), 115200, seeded);
+        std::string error;
+        EXPECT_TRUE(server.Start(error)) << error;
+        SetSerialDevicePath(4, files.File("tty"));
+        EXPECT_EQ(LinkOpen("COM4 115200"), kOk);
+        const bool ok = UpdateEqualOrUnmarked(probe, image);
+        LinkClose();
+        return ok;
+    });
     EXPECT_GE(passed, 36);
 }
 
