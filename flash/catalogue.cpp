@@ -1,11 +1,8 @@
 #include "flash/catalogue.h"
 
-#include <dirent.h>
-#include <strings.h>
-#include <unistd.h>
+#include <cctype>
 
-#include <climits>
-#include <memory>
+#include "flash/directory.h"
 
 namespace {
 
@@ -14,15 +11,19 @@ std::string g_directoryOverride;
 constexpr uint16_t kFirstUsableVersion = 1;
 constexpr uint16_t kLastUsableVersion = 255;
 
+bool StartsWithIgnoringCase(const std::string& text, const std::string& prefix) {
+    if (text.size() < prefix.size()) return false;
+    for (size_t i = 0; i < prefix.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(text[i])) !=
+            std::tolower(static_cast<unsigned char>(prefix[i])))
+            return false;
+    return true;
+}
+
 }  // namespace
 
 std::string ProgramDirectory() {
-    if (!g_directoryOverride.empty()) return g_directoryOverride;
-    char path[PATH_MAX];
-    const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
-    if (n <= 0) return "./";
-    const std::string exe(path, static_cast<size_t>(n));
-    return exe.substr(0, exe.rfind('/') + 1);
+    return g_directoryOverride.empty() ? ExecutableDirectory() : g_directoryOverride;
 }
 
 void SetProgramDirectory(const std::string& directory) {
@@ -40,15 +41,12 @@ uint16_t ExtensionVersion(const std::string& e) {
 
 uint16_t FindNewestFirmware(const char* baseName) {
     const std::string base = baseName;
-    std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(ProgramDirectory().c_str()), closedir);
-    if (!dir) return 0;
     uint16_t newest = 0;
-    while (const dirent* entry = readdir(dir.get())) {
-        // The base name in any letter case, a point and at most three further characters,
-        // whatever kind of entry it is.
-        const std::string name = entry->d_name;
+    // The base name in any letter case, a point and at most three further characters,
+    // whatever kind of entry it is.
+    for (const std::string& name : DirectoryEntries(ProgramDirectory())) {
         if (name.size() < base.size() + 1 || name.size() > base.size() + 4) continue;
-        if (strncasecmp(name.c_str(), base.c_str(), base.size()) != 0) continue;
+        if (!StartsWithIgnoringCase(name, base)) continue;
         if (name[base.size()] != '.') continue;
         const uint16_t version = ExtensionVersion(name.substr(base.size()));
         if (version > newest) newest = version;

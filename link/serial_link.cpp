@@ -45,12 +45,10 @@ ResultCode SerialOpen(const char* path) {
     int error = 0;
     std::string text;
     std::unique_ptr<SerialPort> port;
-    if (device.empty()) {
+    if (device.empty())
         text = "not a COM port name";
-        error = 0;
-    } else {
+    else
         port = OpenSerialDevice(device, error, text);
-    }
     if (!port) {
         RecordSerialOpenError(device.empty() ? path : device, error, text);
         return kSerialOpenFailed;
