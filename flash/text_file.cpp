@@ -1,18 +1,15 @@
 #include "flash/text_file.h"
 
-#include <sys/stat.h>
+#include <filesystem>
 
 TextFile::TextFile(const std::string& path) {
-    if (path.empty()) return;
+    std::error_code error;
+    // Only a regular file is an image; a directory would open and then fail every read.
+    if (path.empty() || !std::filesystem::is_regular_file(path, error)) return;
+    const auto size = std::filesystem::file_size(path, error);
+    if (error) return;
     file_ = std::fopen(path.c_str(), "rb");
-    struct stat st {};
-    if (!file_) return;
-    if (fstat(fileno(file_), &st) != 0 || !S_ISREG(st.st_mode)) {
-        std::fclose(file_);
-        file_ = nullptr;
-        return;
-    }
-    size_ = st.st_size > 0xFFFFFFFF ? 0xFFFFFFFF : static_cast<uint32_t>(st.st_size);
+    size_ = size > 0xFFFFFFFF ? 0xFFFFFFFF : static_cast<uint32_t>(size);
 }
 
 TextFile::~TextFile() {
