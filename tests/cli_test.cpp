@@ -102,6 +102,21 @@ TEST_F(Cli, UpdateEraseTransmit) {
     EXPECT_NE(last.find("\"code\":0"), std::string::npos);
 }
 
+TEST_F(Cli, ProgressRedrawsInPlaceOnATerminal) {
+    auto sim = Sim();
+    dir.Write("fw.srec",
+              test::SRecordFile(test::FirmwarePayload(48 * 1024, 25), 0x100000, '3', 32));
+    // script(1) gives the program a terminal.
+    std::string command = "env";
+    for (const std::string& e : Env()) command += " " + e;
+    command += " " + kCli + " --net " + address + " update --image " + dir.File("fw.srec");
+    const test::Run r = test::RunProgram("script", {"-qfec", command, "/dev/null"});
+    EXPECT_EQ(r.exit, 0) << r.out;
+    EXPECT_NE(r.out.find("\rFirmware: Programming Flash ... ( 100% )\033[K"), std::string::npos);
+    EXPECT_EQ(r.out.find("Firmware: Programming Flash ... ( 50% )\r\n"), std::string::npos);
+    EXPECT_NE(r.out.find("Programming Firmware ... passed!"), std::string::npos);
+}
+
 TEST_F(Cli, EqualVersionsSkipUnlessForced) {
     // An image beside the program: the program copied next to one.
     const std::string cli = dir.File("vexalink-cli");
